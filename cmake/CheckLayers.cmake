@@ -1,4 +1,5 @@
 # Fails when a platform layer includes a header of a layer above it.
+cmake_minimum_required(VERSION 3.25)
 # Run as: cmake -DSOURCE_DIR=<root> -P CheckLayers.cmake
 set(allowed_rtl "rtl")
 set(allowed_win "rtl;win")

@@ -12,6 +12,8 @@
 #include <initializer_list>
 #include <memory>
 #include <span>
+#include <type_traits>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -40,7 +42,9 @@ inline constexpr TVarType varByRef = 0x4000;
 struct TVarArrayBound {
   int32_t LowBound = 0;
   int32_t HighBound = -1;
-  int32_t ElementCount() const { return HighBound - LowBound + 1; }
+  int32_t ElementCount() const {
+    return static_cast<int32_t>(int64_t{HighBound} - LowBound + 1);
+  }
   friend bool operator==(const TVarArrayBound&, const TVarArrayBound&) = default;
 };
 
@@ -56,13 +60,14 @@ public:
   Variant(int16_t value);
   Variant(int32_t value);
   Variant(int64_t value);
+  Variant(long long value);           // Int64 (int64_t is long here)
   Variant(bool value);
   Variant(double value);
   Variant(TDateTime value);
   Variant(AnsiString value);          // byte string
-  Variant(const char* value);         // byte string
+  Variant(const char* value);         // byte string ("" for nullptr)
   Variant(WideString value);          // wide string
-  Variant(const char16_t* value);     // wide string
+  Variant(const char16_t* value);     // wide string (empty for nullptr)
   Variant(TDispatchRef value);        // dispatch reference (Empty when null)
   Variant(TVarArray value);           // array
   Variant(TVarNull);                  // Null
@@ -75,7 +80,9 @@ public:
 
   static Variant Null() { return Variant(TVarNull{}); }
   // A reference to the caller's variable, for by-reference call arguments.
-  // The target must outlive the reference.
+  // The target must outlive the reference. A reference to a reference points
+  // at the final variable. Copying a by-reference Variant copies the
+  // reference; operator= replaces it; Assign writes through it.
   static Variant ByRef(Variant& target);
 
   // ---- Type tests ----
@@ -117,7 +124,9 @@ public:
   Variant& operator()(int32_t i, int32_t j);
   const Variant& operator()(int32_t i, int32_t j) const;
 
-  // Assignment through a reference writes the caller's variable.
+  // Assignment through a reference writes the caller's variable; without a
+  // reference it is plain assignment. A by-reference value is read through,
+  // so the callee stores the value, never a reference.
   void Assign(const Variant& value);
 
 private:
@@ -135,7 +144,13 @@ private:
 // Elements are stored with the first index varying fastest.
 class TVarArray {
 public:
-  explicit TVarArray(std::vector<TVarArrayBound> bounds);  // elements Empty
+  // Larger arrays raise EVariantArrayCreateError instead of exhausting memory
+  // (bounds may come from another process).
+  static constexpr int64_t MaxElementCount = int64_t{1} << 24;
+
+  // Elements Empty. EVariantArrayCreateError for no or more than two
+  // dimensions, a high bound below low bound - 1, or too many elements.
+  explicit TVarArray(std::vector<TVarArrayBound> bounds);
 
   int DimCount() const { return static_cast<int>(FBounds.size()); }
   // dim is 1-based, as in VarArrayLowBound; EVariantBadIndexError otherwise.
@@ -149,7 +164,8 @@ public:
   Variant& At(int32_t i, int32_t j);
   const Variant& At(int32_t i, int32_t j) const;
 
-  // New high bound of the last dimension; kept elements keep their values.
+  // New high bound of the last dimension; kept elements keep their values,
+  // new ones are Empty. EVariantArrayCreateError below low bound - 1.
   void Redim(int32_t highBound);
 
   std::span<Variant> Elements() { return FElements; }
@@ -186,11 +202,42 @@ WideString VarToWideStr(const Variant& v);
 // "Integer", "String", "OleStr", "Null"... as the original names its types.
 AnsiString VarTypeAsText(TVarType type);
 
-// Comparison with the original's loose rules: Null equals only Null; Empty
-// equals Empty, "" and 0; numbers compare numerically; a number and a text
-// compare numerically when the text is a number, as texts otherwise; arrays
-// never compare equal. Never raises.
+// Comparison with the original's loose rules; never raises. Null equals only
+// Null; arrays never compare equal; dispatch references are equal when they
+// are the same object. Empty equals Empty, "" and any number that is 0 (false
+// and date 0 included). Two texts compare exactly (bytes, or UTF-16 when
+// either is wide). Numbers (Boolean as -1/0, Date as its day count) compare
+// numerically, also against a text that reads as a number ("0" == 0,
+// " 1.0" == 1); against any other text a number compares as its own text
+// (true == "True").
 bool VarEquals(const Variant& a, const Variant& b);
 bool operator==(const Variant& a, const Variant& b);
 // Case-insensitive (ASCII) text comparison; false when either side is Null.
 bool VarSameText(const Variant& a, const Variant& b);
+
+// ---- Strict access ----
+namespace VariantDetail {
+template <class T>
+inline constexpr bool IsValueType =
+    std::is_same_v<T, int16_t> || std::is_same_v<T, int32_t> || std::is_same_v<T, int64_t> ||
+    std::is_same_v<T, bool> || std::is_same_v<T, double> || std::is_same_v<T, TDateTime> ||
+    std::is_same_v<T, AnsiString> || std::is_same_v<T, WideString> ||
+    std::is_same_v<T, TDispatchRef> || std::is_same_v<T, TVarArray>;
+}  // namespace VariantDetail
+
+template <class T>
+const T* Variant::GetIf() const {
+  static_assert(VariantDetail::IsValueType<T>, "GetIf<T>: T is not a type a Variant holds");
+  const Variant& self = Deref();
+  if constexpr (std::is_same_v<T, TVarArray>) {
+    const TArrayBox* box = std::get_if<TArrayBox>(&self.FValue);
+    return box ? box->get() : nullptr;
+  } else {
+    return std::get_if<T>(&self.FValue);
+  }
+}
+
+template <class T>
+T* Variant::GetIf() {
+  return const_cast<T*>(std::as_const(*this).template GetIf<T>());
+}
