@@ -259,6 +259,8 @@ struct TShiftRow {
   const char* Expected;
 };
 
+void PrintTo(const TShiftRow& row, std::ostream* os) { *os << row.Name; }
+
 class LibStrsShiftYMDTest : public testing::TestWithParam<TShiftRow> {};
 
 // Guards against month ends not stepping back (31 January + 1 month), the
@@ -325,6 +327,8 @@ struct TCycleRow {
   Variant Pattern;
   const char* Expected;
 };
+
+void PrintTo(const TCycleRow& row, std::ostream* os) { *os << row.Name; }
 
 class LibStrsNextCycleDateTest : public testing::TestWithParam<TCycleRow> {};
 
