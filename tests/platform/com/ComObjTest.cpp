@@ -13,6 +13,7 @@
 #include "platform/com/OleCall.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Variant.h"
+#include "platform/com/OleTestSupport.h"
 
 #ifndef KULR_TEST_SERVER_PATH
 #error "the build passes the test server's path in KULR_TEST_SERVER_PATH"
@@ -78,16 +79,6 @@ private:
   std::vector<AnsiString> FRegistered;
 };
 
-template <class F>
-EOleException CatchOle(F f) {
-  try {
-    f();
-  } catch (const EOleException& e) {
-    return e;
-  }
-  ADD_FAILURE() << "no EOleException raised";
-  return EOleException(TOleErrorKind::Exception, "", "");
-}
 
 // ---- Registered factories ----
 

@@ -11,6 +11,7 @@
 #include "platform/com/OleCall.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Variant.h"
+#include "platform/com/OleTestSupport.h"
 
 namespace {
 
@@ -88,17 +89,6 @@ protected:
   Variant Obj;
 };
 
-// Runs f and returns the EOleException it raises (failing when it raises none).
-template <class F>
-EOleException CatchOle(F f) {
-  try {
-    f();
-  } catch (const EOleException& e) {
-    return e;
-  }
-  ADD_FAILURE() << "no EOleException raised";
-  return EOleException(TOleErrorKind::Exception, "", "");
-}
 
 // ---- Look-up ----
 

@@ -16,30 +16,11 @@
 #include <vector>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/TextSupport.h"
 
 namespace {
 
-std::string Hex(std::string_view bytes) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : bytes) {
-    if (!out.empty()) out += ' ';
-    out += digits[c >> 4];
-    out += digits[c & 15];
-  }
-  return out;
-}
 
-std::string Hex(std::u16string_view text) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string out;
-  for (char16_t c : text) {
-    if (!out.empty()) out += ' ';
-    out += "U+";
-    for (int shift = 12; shift >= 0; shift -= 4) out += digits[(c >> shift) & 15];
-  }
-  return out;
-}
 
 // ---- Decoding ----
 

@@ -15,6 +15,7 @@
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/TextSupport.h"
 
 namespace {
 
@@ -32,16 +33,6 @@ protected:
   }
 };
 
-class TScopedCodePage {
-public:
-  explicit TScopedCodePage(int codePage) : FSaved(SystemCodePage()) {
-    SetSystemCodePage(codePage);
-  }
-  ~TScopedCodePage() { SetSystemCodePage(FSaved); }
-
-private:
-  int FSaved;
-};
 
 TDateTime At(int y, int m, int d, int h = 0, int n = 0, int s = 0, int ms = 0) {
   return ComposeDateTime(EncodeDate(y, m, d), EncodeTime(h, n, s, ms));

@@ -11,6 +11,7 @@
 
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/TextSupport.h"
 
 namespace {
 
@@ -27,16 +28,6 @@ void Fill(TStrings& list, const TLines& lines) {
   for (const AnsiString& s : lines) list.Add(s);
 }
 
-class TScopedCodePage {
-public:
-  explicit TScopedCodePage(int codePage) : FSaved(SystemCodePage()) {
-    SetSystemCodePage(codePage);
-  }
-  ~TScopedCodePage() { SetSystemCodePage(FSaved); }
-
-private:
-  int FSaved;
-};
 
 // Counts notifications and records what the list held when each came.
 class TRecorder {

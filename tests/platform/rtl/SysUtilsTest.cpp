@@ -10,21 +10,12 @@
 #include <string>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/TextSupport.h"
 
 namespace {
 
 using namespace std::string_view_literals;
 
-std::string Hex(std::string_view bytes) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : bytes) {
-    if (!out.empty()) out += ' ';
-    out += digits[c >> 4];
-    out += digits[c & 15];
-  }
-  return out;
-}
 
 // GBK characters whose trail byte looks like something else.
 constexpr std::string_view Yin = "\xB0\x61";   // 癮, trail 'a'

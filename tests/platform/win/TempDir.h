@@ -14,6 +14,7 @@
 #include <system_error>
 
 #include "platform/rtl/CodePage.h"
+#include "platform/rtl/TextSupport.h"
 
 class TTempDir {
 public:
@@ -72,14 +73,3 @@ private:
   std::optional<std::string> FOld;
 };
 
-// Forces the system code page and puts the one in force before back.
-class TScopedCodePage {
-public:
-  explicit TScopedCodePage(int codePage) : FOld(SystemCodePage()) { SetSystemCodePage(codePage); }
-  ~TScopedCodePage() { SetSystemCodePage(FOld); }
-  TScopedCodePage(const TScopedCodePage&) = delete;
-  TScopedCodePage& operator=(const TScopedCodePage&) = delete;
-
-private:
-  int FOld;
-};
