@@ -73,6 +73,8 @@ protected:
   const std::string FClient;
 };
 
+using GeneratorLogTest = TGeneratorLogInstall;
+
 // ---- LogGeneratorError: one entry per error class ----
 
 struct TEntryRow {
@@ -164,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Guards against records overwriting each other and against a missing
 // CR LF between them.
-TEST_F(TGeneratorLogInstall, AppendsRecordsAndCreatesFolders) {
+TEST_F(GeneratorLogTest, AppendsRecordsAndCreatesFolders) {
   EXPECT_TRUE(WriteGeneratorLog("first"));
   EXPECT_TRUE(WriteGeneratorLog(""));
   EXPECT_TRUE(WriteGeneratorLog("line\r\nbreak"));
@@ -173,7 +175,7 @@ TEST_F(TGeneratorLogInstall, AppendsRecordsAndCreatesFolders) {
 
 // Guards against the stamp ignoring the format settings, leaving out the
 // time at midnight, or the file name using anything but the local date.
-TEST_F(TGeneratorLogInstall, StampFollowsFormatSettingsAndDateNamesFile) {
+TEST_F(GeneratorLogTest, StampFollowsFormatSettingsAndDateNamesFile) {
   FormatSettings.DateSeparator = '-';
   FormatSettings.ShortDateFormat = "dd/mm/yyyy";
   FormatSettings.TimeSeparator = '.';
@@ -185,7 +187,7 @@ TEST_F(TGeneratorLogInstall, StampFollowsFormatSettingsAndDateNamesFile) {
 
 // Guards against an unwritable log raising into a caller that is already
 // handling an error.
-TEST_F(TGeneratorLogInstall, UnwritableLogGivesFalseAndRaisesNothing) {
+TEST_F(GeneratorLogTest, UnwritableLogGivesFalseAndRaisesNothing) {
   // The installation folder is a file: no "Log" folder can be made below it.
   FDir.WriteFile("client", "not a folder");
   EXPECT_FALSE(WriteGeneratorLog("lost"));
@@ -194,7 +196,7 @@ TEST_F(TGeneratorLogInstall, UnwritableLogGivesFalseAndRaisesNothing) {
 }
 
 // Guards against a log folder that holds a file named like the log.
-TEST_F(TGeneratorLogInstall, LogFileThatIsAFolderGivesFalse) {
+TEST_F(GeneratorLogTest, LogFileThatIsAFolderGivesFalse) {
   ASSERT_TRUE(ForceDirectories(LogFile()));
   EXPECT_FALSE(WriteGeneratorLog("lost"));
 }

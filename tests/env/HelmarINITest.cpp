@@ -58,6 +58,8 @@ protected:
   const std::string FBase;  // with its trailing "/"
 };
 
+using HelmarINITest = THelmarInstall;
+
 // A test name from a row's index and the letters and digits of its value.
 std::string RowName(size_t index, std::string_view value) {
   std::string name = "Row" + std::to_string(index);
@@ -218,7 +220,7 @@ INSTANTIATE_TEST_SUITE_P(Table, UnscramblePasswordErrorTest,
 
 // Guards against the entry losing its layout: where is the scrambled form of
 // "DecodeSQLSa", the text the programmer's GBK message.
-TEST_F(THelmarInstall, UnscrambleErrorWritesGeneratorLogEntry) {
+TEST_F(HelmarINITest, UnscrambleErrorWritesGeneratorLogEntry) {
   WriteRegistry({"ClientPath=" + FBase});
   ASSERT_EQ(UnscramblePassword("zz"), HelmarPasswordError);
   const std::string stamp = "[2026/12/11 10:20:30] ";
@@ -268,7 +270,7 @@ INSTANTIATE_TEST_SUITE_P(
 // ---- Client profile: registry and location ----
 
 // Guards against a missing key raising, or leaving code pages and modes unset.
-TEST_F(THelmarInstall, ClientWithoutRegistryKeyKeepsResetValues) {
+TEST_F(HelmarINITest, ClientWithoutRegistryKeyKeepsResetValues) {
   WriteRegistry({});
   const THelmarIniC ini;
   EXPECT_EQ(ini.LastError(), "E;000015");
@@ -286,14 +288,14 @@ TEST_F(THelmarInstall, ClientWithoutRegistryKeyKeepsResetValues) {
 }
 
 // Guards against a missing registry file being taken for an error of its own.
-TEST_F(THelmarInstall, ClientWithoutRegistryFileReportsMissingKey) {
+TEST_F(HelmarINITest, ClientWithoutRegistryFileReportsMissingKey) {
   const THelmarIniC ini;
   EXPECT_EQ(ini.LastError(), "E;000015");
 }
 
 // Guards against a broken registry file passing for a missing key: the
 // reader raises the registry's error, which names the file and line.
-TEST_F(THelmarInstall, BrokenRegistryFileRaisesReadError) {
+TEST_F(HelmarINITest, BrokenRegistryFileRaisesReadError) {
   FDir.WriteFile("registry.ini", "ClientPath=/before/any/section\n");
   for (int pass = 0; pass < 2; ++pass) {
     SCOPED_TRACE(pass == 0 ? "client" : "server");
@@ -309,7 +311,7 @@ TEST_F(THelmarInstall, BrokenRegistryFileRaisesReadError) {
 
 // Guards against an empty installation folder reading a profile from the
 // current folder or reporting an error code.
-TEST_F(THelmarInstall, ClientWithEmptyClientPathStopsSilently) {
+TEST_F(HelmarINITest, ClientWithEmptyClientPathStopsSilently) {
   WriteRegistry({"ClientPath=", "ServerPath=" + FBase, "ProfileType=1"});
   FDir.WriteFile("helmar/HelmarC.ini", "[Client Components]\nLangType=CHS\n");
   const THelmarIniC ini;
@@ -321,7 +323,7 @@ TEST_F(THelmarInstall, ClientWithEmptyClientPathStopsSilently) {
 }
 
 // Guards against a folder without trailing delimiter being glued to the file name.
-TEST_F(THelmarInstall, ClientPathGetsTrailingDelimiter) {
+TEST_F(HelmarINITest, ClientPathGetsTrailingDelimiter) {
   WriteRegistry({"ClientPath=" + FDir / "helmar"});
   FDir.WriteFile("helmar/HelmarC.ini", "[Client Components]\nLangType=CHT\n");
   const THelmarIniC ini;
@@ -332,7 +334,7 @@ TEST_F(THelmarInstall, ClientPathGetsTrailingDelimiter) {
 
 // Guards against a missing profile file raising or leaving fields without
 // their documented defaults.
-TEST_F(THelmarInstall, ClientWithoutProfileFileTakesDefaults) {
+TEST_F(HelmarINITest, ClientWithoutProfileFileTakesDefaults) {
   WriteRegistry({"ClientPath=" + FBase});
   const THelmarIniC ini;
   EXPECT_EQ(ini.LastError(), "");
@@ -357,7 +359,7 @@ TEST_F(THelmarInstall, ClientWithoutProfileFileTakesDefaults) {
 
 // Guards against keys being read from the wrong section or with the wrong
 // name (names ignore case; values are trimmed).
-TEST_F(THelmarInstall, ClientReadsEveryKey) {
+TEST_F(HelmarINITest, ClientReadsEveryKey) {
   InstallClient(
       "; ComputerName=commented\r\n"
       "[client components]\r\nlangtype=CHS\r\n"
@@ -391,7 +393,7 @@ TEST_F(THelmarInstall, ClientReadsEveryKey) {
 
 // Guards against the per-user file being ignored, or its absence leaving the
 // reader on a folder that holds no profile.
-TEST_F(THelmarInstall, ClientReadsPerUserProfileWhenPresent) {
+TEST_F(HelmarINITest, ClientReadsPerUserProfileWhenPresent) {
   const AnsiString logon = GetLogonUserName();
   ASSERT_FALSE(logon.empty());
   InstallClient("[Client Components]\nLangType=SHARED\n", "1");
@@ -403,7 +405,7 @@ TEST_F(THelmarInstall, ClientReadsPerUserProfileWhenPresent) {
   EXPECT_EQ(ini.LangType(), "OWN");
 }
 
-TEST_F(THelmarInstall, ClientFallsBackToSharedProfileWithoutPerUserFile) {
+TEST_F(HelmarINITest, ClientFallsBackToSharedProfileWithoutPerUserFile) {
   const AnsiString logon = GetLogonUserName();
   InstallClient("[Client Components]\nLangType=SHARED\n", "1");
   const THelmarIniC ini;
@@ -414,7 +416,7 @@ TEST_F(THelmarInstall, ClientFallsBackToSharedProfileWithoutPerUserFile) {
 }
 
 // Guards against "0" (or a blank "0") being taken for per-user profiles.
-TEST_F(THelmarInstall, ClientProfileTypeZeroIgnoresPerUserFile) {
+TEST_F(HelmarINITest, ClientProfileTypeZeroIgnoresPerUserFile) {
   const AnsiString logon = GetLogonUserName();
   for (const char* type : {"0", " 0 ", ""}) {
     SCOPED_TRACE(std::string("ProfileType=") + type);
@@ -539,7 +541,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Guards against the modes being computed only after a file was read: a
 // missing key still leaves modes that match the reset code pages.
-TEST_F(THelmarInstall, ModesFollowSystemCodePageWithoutRegistryKey) {
+TEST_F(HelmarINITest, ModesFollowSystemCodePageWithoutRegistryKey) {
   TScopedCodePage codePage(950);
   WriteRegistry({});
   const THelmarIniC client;
@@ -619,7 +621,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Guards against folders being reordered or the default being added to
 // folders the profile lists.
-TEST_F(THelmarInstall, WorkDLLPathsKeepProfileOrder) {
+TEST_F(HelmarINITest, WorkDLLPathsKeepProfileOrder) {
   InstallClient("[WorkDLLPath]\nZ=Last\nA=/first\nM=\\Mid\nA=dup\n");
   EXPECT_EQ(Lines(THelmarIniC().WorkDLLPaths()),
             (std::vector<AnsiString>{FBase + "Last/", "/first/", FBase + "Mid/"}));
@@ -629,7 +631,7 @@ TEST_F(THelmarInstall, WorkDLLPathsKeepProfileOrder) {
 
 // Guards against cells being filled from the wrong key or left out, and
 // against unlisted cells holding anything.
-TEST_F(THelmarInstall, ServerWithoutProfileFileTakesDefaults) {
+TEST_F(HelmarINITest, ServerWithoutProfileFileTakesDefaults) {
   WriteRegistry({"ServerPath=" + FBase});
   const THelmarIniS ini;
   EXPECT_EQ(ini.LastError(), "");
@@ -662,7 +664,7 @@ TEST_F(THelmarInstall, ServerWithoutProfileFileTakesDefaults) {
 
 // Guards against passwords staying scrambled (or the exchange password being
 // unscrambled), addresses ignoring their own keys, and port texts as text.
-TEST_F(THelmarInstall, ServerReadsEveryCell) {
+TEST_F(HelmarINITest, ServerReadsEveryCell) {
   InstallServer(
       "[ProductVersion]\nVersion=7.1\n"
       "[DBE Setting]\nMainAlias=Main\nMainUserName=boss\nXXXXXX=b0986c\nMainDBType=oracle\n"
@@ -700,7 +702,7 @@ TEST_F(THelmarInstall, ServerReadsEveryCell) {
 
 // Guards against a stored marker coming back as the password, and a broken
 // password stopping the reader or hiding from the log.
-TEST_F(THelmarInstall, ServerPasswordsEmptyMarkerAndError) {
+TEST_F(HelmarINITest, ServerPasswordsEmptyMarkerAndError) {
   InstallServer("[DBE Setting]\nXXXXXX=" + ScramblePassword("") +
                 "\nTempPassword=zz\nMainDBType=Db2\n");
   const THelmarIniS ini;
@@ -732,7 +734,7 @@ INSTANTIATE_TEST_SUITE_P(Table, ServerDBKindTest,
 
 // Guards against the server reader looking at "ClientPath" or building an
 // empty array when reading stops early.
-TEST_F(THelmarInstall, ServerStopsOnMissingKeyOrEmptyServerPath) {
+TEST_F(HelmarINITest, ServerStopsOnMissingKeyOrEmptyServerPath) {
   for (const bool keyPresent : {false, true}) {
     SCOPED_TRACE(keyPresent ? "empty ServerPath" : "no key");
     if (keyPresent) {
@@ -752,7 +754,7 @@ TEST_F(THelmarInstall, ServerStopsOnMissingKeyOrEmptyServerPath) {
 }
 
 // Guards against the caller's list keeping old lines or sharing storage.
-TEST_F(THelmarInstall, GetWorkDLLPathsReplacesCallersList) {
+TEST_F(HelmarINITest, GetWorkDLLPathsReplacesCallersList) {
   InstallServer("[WorkDLLPath]\nA=/a\nB=/b\n");
   const THelmarIniS ini;
   TStringList list;
@@ -765,7 +767,7 @@ TEST_F(THelmarInstall, GetWorkDLLPathsReplacesCallersList) {
 
 // Guards against profile reading depending on anything but the current
 // files: a second reader sees a changed profile.
-TEST_F(THelmarInstall, EveryReaderReadsAgain) {
+TEST_F(HelmarINITest, EveryReaderReadsAgain) {
   InstallClient("[Client Components]\nLangType=CHS\n");
   EXPECT_EQ(THelmarIniC().LangType(), "CHS");
   InstallClient("[Client Components]\nLangType=CHT\n");
