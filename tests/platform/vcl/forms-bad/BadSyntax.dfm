@@ -1,0 +1,4 @@
+object frmBad: TfrmBad
+  Caption = 'ok'
+  Hint = 'x'
+  

@@ -1,0 +1,3 @@
+object frmBad: TfrmBad
+  Caption = 'ä¸x'
+end
