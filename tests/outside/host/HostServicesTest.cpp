@@ -12,20 +12,10 @@
 #include "platform/com/ComObj.h"
 #include "platform/com/OleCall.h"
 #include "platform/rtl/Variant.h"
+#include "platform/com/OleTestSupport.h"
 
 namespace {
 
-// Runs f and returns the EOleException it raises.
-template <class F>
-EOleException OleErrorOf(F f) {
-  try {
-    f();
-  } catch (const EOleException& e) {
-    return e;
-  }
-  ADD_FAILURE() << "no EOleException raised";
-  return EOleException(TOleErrorKind::Exception, "", "");
-}
 
 class HostServicesTest : public ::testing::Test {
 protected:
@@ -136,7 +126,7 @@ TEST_F(HostServicesTest, GetMessageRefusesMalformedCodes) {
       {"W", "4"}, {"W", "00000A"}, {"WW", "000004"}, {"", "000004"}, {"W", VarArrayOf({"000004"})}};
   for (const auto& [type, number] : bad) {
     SCOPED_TRACE(DescribeVariant(type) + ", " + DescribeVariant(number));
-    EOleException e = OleErrorOf([&] { OleCall(FApp, "GetMessage", {type, number}); });
+    EOleException e = CatchOle([&] { OleCall(FApp, "GetMessage", {type, number}); });
     EXPECT_EQ(e.Kind(), TOleErrorKind::Exception);
     EXPECT_NE(e.Message().find("GetMessage"), std::string::npos) << e.Message();
   }
@@ -220,7 +210,7 @@ TEST_F(HostServicesTest, GetSysInfoAnswersNamesAndValues) {
 TEST_F(HostServicesTest, GetSysInfoRefusesAnotherCompany) {
   EXPECT_NO_THROW(OleCall(FSystem, "GetSysInfo", {u"demo"}));
   EXPECT_NO_THROW(OleCall(FSystem, "GetSysInfo", {""}));
-  EOleException e = OleErrorOf([&] { OleCall(FSystem, "GetSysInfo", {"ACME"}); });
+  EOleException e = CatchOle([&] { OleCall(FSystem, "GetSysInfo", {"ACME"}); });
   EXPECT_NE(e.Message().find("ACME"), std::string::npos) << e.Message();
 }
 
@@ -265,7 +255,7 @@ TEST_F(HostServicesTest, SimpleSqlRefusesAnyOtherText) {
   };
   for (const auto& [query, column] : refused) {
     SCOPED_TRACE(query);
-    EOleException e = OleErrorOf([&] { SimpleSql(FSystem, query, column); });
+    EOleException e = CatchOle([&] { SimpleSql(FSystem, query, column); });
     EXPECT_NE(e.Message().find("not allowed"), std::string::npos) << e.Message();
   }
   // The table is still there.
@@ -276,7 +266,7 @@ TEST_F(HostServicesTest, SimpleSqlRefusesAnyOtherText) {
 // a silent Empty that the caller would take for "no value".
 TEST_F(HostServicesTest, GetCounterRefusesUnknownCommandsAndShapes) {
   Variant args = VarArrayOf({"x", "y"});
-  EOleException e = OleErrorOf([&] { OleCall(FSystem, "GetCounter", {"NEXTNUMBER", args, VarArrayOf({"DEMO", "DEMO"})}); });
+  EOleException e = CatchOle([&] { OleCall(FSystem, "GetCounter", {"NEXTNUMBER", args, VarArrayOf({"DEMO", "DEMO"})}); });
   EXPECT_NE(e.Message().find("NEXTNUMBER"), std::string::npos) << e.Message();
   EXPECT_THROW(OleCall(FSystem, "GetCounter", {"SIMPLESQL", VarArrayOf({"x"}), VarArrayOf({"DEMO", "DEMO"})}),
                EOleException);
@@ -388,7 +378,7 @@ TEST_F(HostServicesTest, QueryServiceRefusesUnknownQueriesAndBadArguments) {
   for (auto& row : bad) {
     SCOPED_TRACE(row.Mentions);
     Variant t = row.Table, c = row.Code, db = row.Database;
-    EOleException e = OleErrorOf([&] {
+    EOleException e = CatchOle([&] {
       OleCall(FQuery, "CheckValue", {Variant::ByRef(t), Variant::ByRef(c), Variant::ByRef(db),
                                      Variant::ByRef(row.Args), Variant::ByRef(result)});
     });
@@ -469,7 +459,7 @@ TEST_F(HostServicesTest, F2GetDataChecksTheRequestShape) {
   };
   for (const Variant& request : bad) {
     SCOPED_TRACE(DescribeVariant(request).substr(0, 60));
-    EOleException e = OleErrorOf([&] { OleCall(FLookup, "F2GetData", {request}); });
+    EOleException e = CatchOle([&] { OleCall(FLookup, "F2GetData", {request}); });
     EXPECT_NE(e.Message().find("F2GetData"), std::string::npos) << e.Message();
   }
   Variant otherCompany = Request("PURMA", "01", Variant(), true, "");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/vcl/ClassBuilder.h"
+#include "platform/rtl/ExpectThrow.h"
 
 namespace {
 std::vector<std::string>* gLog = nullptr;
@@ -73,15 +74,6 @@ const TClass& TFieldOwner::StaticClass() {
 
 namespace {
 
-template <class E, class F>
-void ExpectThrowWith(F&& action, const std::string& part) {
-  try {
-    action();
-    ADD_FAILURE() << "nothing raised; expected a message with \"" << part << "\"";
-  } catch (const E& e) {
-    EXPECT_NE(std::string(e.Message()).find(part), std::string::npos) << "message: " << e.Message();
-  }
-}
 
 class ComponentTest : public ::testing::Test {
 protected:

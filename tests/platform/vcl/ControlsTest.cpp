@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/vcl/ClassBuilder.h"
+#include "platform/rtl/ExpectThrow.h"
 
 namespace {
 
@@ -22,15 +23,6 @@ std::map<std::string, int> gDestroyed;  // destructor runs by control name
 
 void Record(const std::string& entry) { gLog.push_back(entry); }
 
-template <class E, class F>
-void ExpectThrowWith(F&& action, const std::string& part) {
-  try {
-    action();
-    ADD_FAILURE() << "nothing raised; expected a message with \"" << part << "\"";
-  } catch (const E& e) {
-    EXPECT_NE(std::string(e.Message()).find(part), std::string::npos) << e.Message();
-  }
-}
 
 // A windowed control that logs its notifications and its destruction.
 class TLogWin : public TCustomControl {

@@ -9,19 +9,10 @@
 #include <string>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/TextSupport.h"
 
 namespace {
 
-std::string Hex(std::string_view bytes) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : bytes) {
-    if (!out.empty()) out += ' ';
-    out += digits[c >> 4];
-    out += digits[c & 15];
-  }
-  return out;
-}
 
 // The value of "P" in a one-property object.
 TDfmValue ParseValueText(const std::string& valueText) {

@@ -18,6 +18,7 @@
 #include "platform/vcl/Events.h"
 #include "platform/vcl/Method.h"
 #include "platform/rtl/VariantPrint.h"
+#include "platform/rtl/ExpectThrow.h"
 
 // ---- The test classes (namespace scope: KULR_ENUM needs it) ----
 
@@ -116,15 +117,6 @@ const TClass& TRttiProbeChild::StaticClass() {
 
 namespace {
 
-template <class E, class F>
-void ExpectThrowWith(F&& action, const std::string& part) {
-  try {
-    action();
-    ADD_FAILURE() << "nothing raised; expected a message with \"" << part << "\"";
-  } catch (const E& e) {
-    EXPECT_NE(std::string(e.Message()).find(part), std::string::npos) << "message: " << e.Message();
-  }
-}
 
 class TypInfoTest : public ::testing::Test {
 protected:
