@@ -6,6 +6,7 @@
 
 #include "host/CompanyDb.h"
 #include "host/HostApplication.h"
+#include "host/Install.h"
 #include "platform/com/OleCall.h"
 #include "platform/rtl/CodePage.h"
 
@@ -20,6 +21,7 @@ const char* const Usage =
     "                         repository's seed/company.sql)\n"
     "  reseed DATABASE [SEED] create it again, replacing an existing file\n"
     "  settings DATABASE      print the company's settings as GetSysInfo answers them\n"
+    "  install DIR [options]  lay out a demo installation in DIR (install --help)\n"
     "  --help                 show this text\n";
 
 // The host's texts are GBK bytes; the terminal reads UTF-8.
@@ -62,6 +64,8 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (command == "settings" && argc == 3) return PrintSettings(argv[2]);
+    if (command == "install")
+      return RunInstallCommand(std::vector<std::string>(argv + 2, argv + argc), KULR_HOST_SEED_FILE);
   } catch (const Exception& e) {
     std::fprintf(stderr, "kulr31-host: %s\n", ForTerminal(e.Message()).c_str());
     return 1;

@@ -6,6 +6,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/StringList.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/vcl/Collection.h"
 #include "platform/vcl/Component.h"
 #include "platform/vcl/Object.h"
 #include "platform/vcl/Resources.h"
@@ -81,12 +82,17 @@ private:
     TDfmPos Pos;
     AnsiString FileName;
     AnsiString Path;
+    // The collection items the instance lies in, outermost first: when a
+    // later value of a collection property frees them, their fix-ups go too.
+    std::vector<TCollectionItem*> Items;
   };
 
   TComponent* FRoot;
   const TDfmDocument* FDoc = nullptr;
   std::vector<TComponent*> FLoaded;  // components read, in first-read order (root not included)
   std::vector<TFixup> FFixups;
+  // The collection items being read, outermost first.
+  std::vector<TCollectionItem*> FItemStack;
   bool FRootNamed = false;
   // The names the resources give the root ("frmBase", "frmDerived"): a
   // reference qualified by one of them starts at the root, whatever name the
@@ -214,10 +220,10 @@ private:
 
   // ---- Properties ----
 
-  void ApplyProperty(TComponent* component, const TDfmProperty& prop, const AnsiString& componentPath) {
+  // instance is a component or a collection item; path is its path.
+  void ApplyProperty(TObject* instance, const TDfmProperty& prop, const AnsiString& instancePath) {
     std::vector<std::string_view> parts = SplitDots(prop.Name);
-    TObject* instance = component;
-    AnsiString path = componentPath;
+    AnsiString path = instancePath;
     try {
       for (size_t i = 0; i < parts.size(); ++i) {
         path += ".";
@@ -394,8 +400,12 @@ private:
           SetStrings(instance, info, value, path);
           return;
         }
-        if (value.Kind == TDfmValueKind::Collection) {
-          Fail(value.Pos, path, "collection values are not supported (property of type " + type.Name() + ")");
+        if (IsCollectionProperty(info)) {
+          // Only "< item ... end >": the collection belongs to the instance
+          // and cannot be replaced by a reference or nil.
+          if (value.Kind != TDfmValueKind::Collection) BadValue(info, value, path);
+          ReadCollection(instance, info, value, path);
+          return;
         }
         if (value.Kind != TDfmValueKind::Identifier) BadValue(info, value, path);
         RequireWritable(info, value, path);
@@ -404,12 +414,59 @@ private:
           return;
         }
         // Resolved after the whole root is read: the component may come later.
-        FFixups.push_back({instance, &info, value.Str, value.Pos, FDoc->FileName, path});
+        FFixups.push_back({instance, &info, value.Str, value.Pos, FDoc->FileName, path, FItemStack});
         return;
       }
       default:
         BadValue(info, value, path);
     }
+  }
+
+  // A collection: its items are replaced by the ones written, each Add()ed
+  // and given its properties in file order, all in one update.
+  void ReadCollection(TObject* instance, const TPropInfo& info, const TDfmValue& value, const AnsiString& path) {
+    auto* collection = dynamic_cast<TCollection*>(GetObjectProp(instance, info));
+    if (collection == nullptr) Fail(value.Pos, path, "the collection property is not assigned");
+    collection->BeginUpdate();
+    try {
+      DropFixupsOfItems(*collection);
+      collection->Clear();
+      for (size_t i = 0; i < value.CollectionItems.size(); ++i) {
+        const TDfmItem& node = value.CollectionItems[i];
+        AnsiString itemPath = path + "[" + std::to_string(i) + "]";
+        TCollectionItem* item = nullptr;
+        try {
+          item = collection->Add();
+        } catch (const Exception& e) {
+          Fail(node.Pos, itemPath, "adding a " + collection->ItemClass().ClassName() + " failed: " + e.Message());
+        }
+        FItemStack.push_back(item);
+        for (const TDfmProperty& prop : node.Properties) ApplyProperty(item, prop, itemPath);
+        FItemStack.pop_back();
+      }
+    } catch (...) {
+      FItemStack.clear();
+      try {
+        collection->EndUpdate();
+      } catch (...) {
+        // The first error is the one worth reporting.
+      }
+      throw;
+    }
+    collection->EndUpdate();
+  }
+
+  // The items of collection are about to be freed: references waiting in
+  // them, or in anything nested in them, must not be resolved later.
+  void DropFixupsOfItems(const TCollection& collection) {
+    if (collection.Count() == 0) return;
+    std::vector<const TCollectionItem*> doomed;
+    for (int i = 0; i < collection.Count(); ++i) doomed.push_back(collection.Items(i));
+    std::erase_if(FFixups, [&doomed](const TFixup& fixup) {
+      return std::any_of(fixup.Items.begin(), fixup.Items.end(), [&doomed](const TCollectionItem* item) {
+        return std::find(doomed.begin(), doomed.end(), item) != doomed.end();
+      });
+    });
   }
 
   // A string list: a setter gets a list to copy (the component's own

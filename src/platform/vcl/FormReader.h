@@ -8,6 +8,12 @@
 // component references only after every resource of the root is read, so a
 // reference may name a component declared further down.
 //
+// A collection property ("Columns = < item ... end >", Collection.h) is
+// cleared and filled inside one BeginUpdate/EndUpdate: each item is Add()ed
+// and given its properties in file order, paths reading
+// "TfrmTest.ListView1.Columns[1].Width". References inside items are fixed
+// up with the others, after the whole root is read.
+//
 // One reading session covers a derived form's whole chain of resources,
 // oldest ancestor first: the root and every component read carry
 // csLoading|csReading until the end; then references are fixed up,

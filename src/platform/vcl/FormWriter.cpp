@@ -6,6 +6,7 @@
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/StringList.h"
+#include "platform/vcl/Collection.h"
 #include "platform/vcl/Component.h"
 #include "platform/vcl/DfmParser.h"
 #include "platform/vcl/Method.h"
@@ -172,11 +173,32 @@ private:
     }
     TObject* value = GetObjectProp(instance, prop);
     if (value == nullptr) return;
+    if (IsCollectionProperty(prop)) {
+      WriteCollection(*static_cast<TCollection*>(value), name, path, indent, depth);
+      return;
+    }
     if (auto* component = dynamic_cast<TComponent*>(value)) {
       if (prop.IsWritable()) Line(indent, name + " = " + ReferenceName(component, path));
       return;
     }
     WriteProperties(value, name + ".", path, indent, depth + 1);
+  }
+
+  // "Columns = < item ... end item ... end >", one item per block. An empty
+  // collection is written too ("<>"): a component may make items of its own
+  // when created, and reading the text back must not bring them back.
+  void WriteCollection(TCollection& collection, const AnsiString& name, const AnsiString& path, int indent,
+                       int depth) {
+    if (collection.Count() == 0) {
+      Line(indent, name + " = <>");
+      return;
+    }
+    Line(indent, name + " = <");
+    for (int i = 0; i < collection.Count(); ++i) {
+      Line(indent + 1, "item");
+      WriteProperties(collection.Items(i), "", path + "[" + std::to_string(i) + "]", indent + 2, depth + 1);
+      Line(indent + 1, i + 1 == collection.Count() ? "end>" : "end");
+    }
   }
 
   AnsiString ReferenceName(TComponent* component, const AnsiString& path) const {
