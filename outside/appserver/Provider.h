@@ -34,18 +34,21 @@
 #include "platform/rtl/Types.h"
 #include "platform/rtl/Variant.h"
 
-// The DataType texts of a field definition.
-inline constexpr char ftString[] = "String";
-inline constexpr char ftMemo[] = "Memo";
-inline constexpr char ftInteger[] = "Integer";
-inline constexpr char ftDate[] = "Date";
-inline constexpr char ftDateTime[] = "DateTime";
-inline constexpr char ftFloat[] = "Float";
-inline constexpr char ftBoolean[] = "Boolean";
+// The DataType texts of a field definition (a namespace of their own: the
+// client's field types use the same names).
+namespace ProviderType {
+inline constexpr char String[] = "String";
+inline constexpr char Memo[] = "Memo";
+inline constexpr char Integer[] = "Integer";
+inline constexpr char Date[] = "Date";
+inline constexpr char DateTime[] = "DateTime";
+inline constexpr char Float[] = "Float";
+inline constexpr char Boolean[] = "Boolean";
+}  // namespace ProviderType
 
 struct TProviderField {
   AnsiString FieldName;
-  const char* DataType = ftString;
+  const char* DataType = ProviderType::String;
   int32_t Size = 0;
   AnsiString DisplayLabel;
 };

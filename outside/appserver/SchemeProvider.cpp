@@ -11,12 +11,12 @@ void TSchemeProvider::Select(AnsiString creator, AnsiString programme) {
 std::vector<TProviderField> TSchemeProvider::Fields() const {
   // Display labels are designed texts: GBK bytes.
   return {
-      {"NCONDITION", ftString, SchemeNameSize, "方案名称"},
-      {"CREATOR", ftString, SchemeCreatorSize, "建立者"},
-      {"PROGRAMME", ftString, SchemeProgrammeSize, "程序代号"},
-      {"SCONDITION", ftMemo, 0, "条件属性"},
-      {"VCONDITION", ftMemo, 0, "条件值"},
-      {"CREATE_DATE", ftString, SchemeDateSize, "建立日期"},
+      {"NCONDITION", ProviderType::String, SchemeNameSize, "方案名称"},
+      {"CREATOR", ProviderType::String, SchemeCreatorSize, "建立者"},
+      {"PROGRAMME", ProviderType::String, SchemeProgrammeSize, "程序代号"},
+      {"SCONDITION", ProviderType::Memo, 0, "条件属性"},
+      {"VCONDITION", ProviderType::Memo, 0, "条件值"},
+      {"CREATE_DATE", ProviderType::String, SchemeDateSize, "建立日期"},
   };
 }
 
