@@ -1,6 +1,7 @@
 #include "appserver/StoreDb.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <utility>
 
@@ -9,6 +10,7 @@ namespace {
 // Long enough for another server object's transaction to finish; a store
 // that stays locked longer is reported, not waited on forever.
 constexpr int kBusyTimeoutMs = 10000;
+constexpr int kWalRetryMs = 5;
 
 }  // namespace
 
@@ -30,7 +32,18 @@ TStoreDb::TStoreDb(std::string nativePath) : FPath(std::move(nativePath)) {
   try {
     // A job number handed out must survive a crash: the log is written and
     // synchronised before COMMIT returns.
-    ExecFixed("PRAGMA journal_mode=WAL");
+    // Switching a fresh file to WAL takes an exclusive lock, and SQLite
+    // answers "database is locked" at once, without the busy handler, while
+    // another connection is doing the same: retry within the busy timeout.
+    for (int waited = 0;; waited += kWalRetryMs) {
+      try {
+        ExecFixed("PRAGMA journal_mode=WAL");
+        break;
+      } catch (const EStoreError& e) {
+        if ((e.ErrorCode() & 0xFF) != SQLITE_BUSY || waited >= kBusyTimeoutMs) throw;
+        usleep(kWalRetryMs * 1000);
+      }
+    }
     ExecFixed("PRAGMA synchronous=FULL");
   } catch (...) {
     sqlite3_close(FDb);

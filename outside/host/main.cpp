@@ -1,18 +1,22 @@
-// kulr31-host: the demo host program. For now it prepares the company
-// database; loading and driving the plug-in comes with the plug-in itself.
+// kulr31-host: the demo host program. It prepares the company database,
+// lays out a demo installation, and loads and drives the plug-in (run).
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <string>
 
 #include "host/CompanyDb.h"
 #include "host/HostApplication.h"
+#include "host/HostRun.h"
 #include "host/Install.h"
 #include "platform/com/OleCall.h"
 #include "platform/rtl/CodePage.h"
+#include "platform/win/Platform.h"
 
 namespace {
 
-const char* const Usage =
+// The run command's lines go between the two parts.
+const char* const UsageHead =
     "usage: kulr31-host <command> [arguments]\n"
     "\n"
     "commands:\n"
@@ -21,8 +25,14 @@ const char* const Usage =
     "                         repository's seed/company.sql)\n"
     "  reseed DATABASE [SEED] create it again, replacing an existing file\n"
     "  settings DATABASE      print the company's settings as GetSysInfo answers them\n"
-    "  install DIR [options]  lay out a demo installation in DIR (install --help)\n"
-    "  --help                 show this text\n";
+    "  install DIR [options]  lay out a demo installation in DIR (install --help)\n";
+const char* const UsageTail = "  --help                 show this text\n";
+
+void PrintUsage(std::FILE* to) {
+  std::fputs(UsageHead, to);
+  std::fputs(HostRunUsage, to);
+  std::fputs(UsageTail, to);
+}
 
 // The host's texts are GBK bytes; the terminal reads UTF-8.
 std::string ForTerminal(const AnsiString& bytes) {
@@ -45,8 +55,11 @@ int PrintSettings(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before any text is converted: the system code page comes from the
+  // installation's registry.
+  InitializePlatform();
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-    std::fputs(Usage, argc < 2 ? stderr : stdout);
+    PrintUsage(argc < 2 ? stderr : stdout);
     return argc < 2 ? 2 : 0;
   }
   const std::string command = argv[1];
@@ -64,12 +77,25 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (command == "settings" && argc == 3) return PrintSettings(argv[2]);
+    if (command == "run") {
+      THostRunOptions options;
+      try {
+        options = ParseRunArgs(std::vector<std::string>(argv + 2, argv + argc));
+      } catch (const EHostRunError& e) {
+        std::fprintf(stderr, "kulr31-host: %s\n", ForTerminal(e.Message()).c_str());
+        return HostRunBadInput;
+      }
+      const int code = HostRun(options, std::cout);
+      std::cout.flush();
+      return code;
+    }
     if (command == "install")
       return RunInstallCommand(std::vector<std::string>(argv + 2, argv + argc), KULR_HOST_SEED_FILE);
   } catch (const Exception& e) {
     std::fprintf(stderr, "kulr31-host: %s\n", ForTerminal(e.Message()).c_str());
     return 1;
   }
-  std::fprintf(stderr, "kulr31-host: bad command line\n%s", Usage);
+  std::fprintf(stderr, "kulr31-host: bad command line\n");
+  PrintUsage(stderr);
   return 2;
 }
