@@ -104,6 +104,12 @@ protected:
     RegisterClass(TTestReportForm::StaticClass());
   }
 
+  // Frees the loader's handle; the library itself stays mapped (nodelete).
+  static void TearDownTestSuite() {
+    delete Library;
+    Library = nullptr;
+  }
+
   void SetUp() override {
     ASSERT_TRUE(SetControllerClass("TDLLRPCtrller"));
     ASSERT_TRUE(SetFormClass("TTestReportForm"));
@@ -133,7 +139,7 @@ protected:
     return TTestReportForm::Live;
   }
 
-  static inline TDynLib* Library = nullptr;  // never unloaded: the library is nodelete
+  static inline TDynLib* Library = nullptr;
   static inline TGetControllerProc GetControllerProc = nullptr;
   static inline TSetClassHook SetControllerClass = nullptr;
   static inline TSetClassHook SetFormClass = nullptr;
