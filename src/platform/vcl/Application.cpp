@@ -1,5 +1,7 @@
 #include "platform/vcl/Application.h"
 
+#include "platform/vcl/Menus.h"
+
 #include <algorithm>
 #include <typeinfo>
 
@@ -238,6 +240,8 @@ bool TApplication::DispatchMouseUp(TControl* control, TMouseButton button, TShif
     TCustomForm::THandlerScope scope(form);
     control->MouseUp(button, shift, x, y);
     if (paired && button == mbLeft && control->Enabled() && control->Visible()) control->Click();
+    // A right click pops up the nearest automatic pop-up menu.
+    if (paired && button == mbRight && control->Enabled()) PopupControlMenu(control, x, y);
   });
   return true;
 }

@@ -464,6 +464,14 @@ class TWinControl : public TControl, public IWindowTarget {
   virtual void KeyDown(uint16_t& key, TShiftState shift);
   virtual void KeyUp(uint16_t& key, TShiftState shift);
   virtual void KeyPress(char& key);
+  // A key the focused control inside this one left unhandled (the form
+  // offers it to each container of the focused control, innermost first);
+  // true when it was used.
+  virtual bool DialogKey(uint16_t key, TShiftState shift) {
+    (void)key;
+    (void)shift;
+    return false;
+  }
 
   const TNotifyEvent& OnEnter() const { return FOnEnter; }
   void SetOnEnter(const TNotifyEvent& handler) { FOnEnter = handler; }

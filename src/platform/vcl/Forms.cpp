@@ -5,12 +5,18 @@
 #include "platform/vcl/Application.h"
 #include "platform/vcl/ClassBuilder.h"
 #include "platform/vcl/FormReader.h"
+#include "platform/vcl/Menus.h"
 #include "platform/vcl/StdButtons.h"
+#include "platform/vcl/StdCtrls.h"
 
 // Sections: class records; lifetime; showing; closing and release; focus;
 // keys; messages; helpers.
 
 // ---- Class records ----
+
+TMainMenu* TCustomForm::Menu() const { return GetFormMenu(this); }
+
+void TCustomForm::SetMenu(TMainMenu* menu) { SetFormMenu(this, menu); }
 
 const TClass& TCustomForm::StaticClass() {
   static const TClass& record = TClassBuilder<TCustomForm>().Build();
@@ -32,6 +38,7 @@ const TClass& TForm::StaticClass() {
         .Default(bsSizeable)
         .Property("KeyPreview", &TForm::KeyPreview, &TForm::SetKeyPreview)
         .Default(false)
+        .Property("Menu", &TForm::Menu, &TForm::SetMenu)
         .Property("Position", &TForm::Position, &TForm::SetPosition)
         .Default(poDesigned)
         .Property("WindowState", &TForm::WindowState, &TForm::SetWindowState)
@@ -522,9 +529,30 @@ bool TCustomForm::DispatchKeyDown(uint16_t& key, TShiftState shift) {
     KeyDown(key, shift);
     if (key == 0) return false;
   }
+  // The menu bar's short cuts come before the focused control.
+  if (DispatchMenuShortCut(this, key, shift)) {
+    key = 0;
+    return true;
+  }
   if (FActiveControl != nullptr && FShown) {
     FActiveControl->KeyDown(key, shift);
     if (key == 0) return false;
+    // Keys the focused control left are offered to the controls that
+    // contain it (a page control turns pages on Ctrl+Tab).
+    for (TWinControl* c = FActiveControl->Parent(); c != nullptr && c != this; c = c->Parent())
+      if (c->DialogKey(key, shift)) {
+        key = 0;
+        return true;
+      }
+  }
+  // Alt with a letter or digit: the control whose caption has it as its
+  // accelerator ("&Save").
+  if (shift.Contains(ssAlt) && !shift.Contains(ssCtrl) &&
+      ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z'))) {
+    if (DispatchAccelerator(this, static_cast<char>(key))) {
+      key = 0;
+      return true;
+    }
   }
   const bool plain = !shift.Contains(ssCtrl) && !shift.Contains(ssAlt);
   if (key == VK_TAB && plain) {

@@ -66,6 +66,8 @@ KULR_ENUM(TWindowState, wsNormal, wsMinimized, wsMaximized)
 // form is ignored.
 inline constexpr UINT UM_CONTROL = WM_USER + 10;
 
+class TMainMenu;
+
 class TCustomForm : public TWinControl {
   KULR_CLASS(TCustomForm, TWinControl)
 
@@ -116,6 +118,10 @@ class TCustomForm : public TWinControl {
   bool Releasing() const { return FReleasing; }
 
   // ---- Properties ----
+  // The menu bar (Menus.h keeps the link and breaks it when either side is
+  // freed).
+  TMainMenu* Menu() const;
+  void SetMenu(TMainMenu* menu);
   bool KeyPreview() const { return FKeyPreview; }
   void SetKeyPreview(bool value) { FKeyPreview = value; }
   TPosition Position() const { return FPosition; }

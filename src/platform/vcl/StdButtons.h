@@ -1,8 +1,8 @@
 // TButton: the push button the forms and message dialogs need. A click
 // sets the form's modal result (when the button has one) before OnClick;
 // a Default button answers Enter and a Cancel button Esc (the form's key
-// dispatch asks them). The standard controls extend it later; it stays
-// small here.
+// dispatch asks them). TBitBtn (Buttons.h) adds the picture and the
+// kinds.
 #pragma once
 
 #include "platform/vcl/Controls.h"
