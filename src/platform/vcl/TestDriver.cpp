@@ -95,6 +95,15 @@ void TTestDriver::Click(std::string_view path) {
     throw EInvalidOperation("The click on \"" + AnsiString(path) + "\" did not reach it");
 }
 
+void TTestDriver::RightClick(std::string_view path) {
+  TControl& control = Find(path);
+  const int x = control.Width() / 2;
+  const int y = control.Height() / 2;
+  if (!FApp.DispatchMouseDown(&control, mbRight, TShiftState{ssRight}, x, y) ||
+      !FApp.DispatchMouseUp(&control, mbRight, TShiftState{}, x, y))
+    throw EInvalidOperation("The right click on \"" + AnsiString(path) + "\" did not reach it");
+}
+
 void TTestDriver::AnswerNextDialogs(std::initializer_list<int> answers) {
   FAnswers.insert(FAnswers.end(), answers.begin(), answers.end());
 }

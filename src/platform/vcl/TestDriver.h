@@ -43,6 +43,10 @@ public:
   // A user click: press (which focuses a windowed tab stop) and release.
   // EInvalidOperation when the click could not reach the control.
   void Click(std::string_view path);
+  // A right click in the middle of the control: press and release of the
+  // right button (the control's automatic pop-up menu opens).
+  // EInvalidOperation when the click could not reach the control.
+  void RightClick(std::string_view path);
 
   // The next message dialogs get these answers, in order. In strict mode a
   // dialog with no queued answer is a failure: it raises EInvalidOperation
