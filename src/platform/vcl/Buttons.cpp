@@ -14,6 +14,18 @@ AnsiString Describe(const TComponent* component) {
   return component->Name() + " (" + component->ClassName() + ")";
 }
 
+// Layout and margin checks shared by the bit button and the speed button.
+void CheckLayout(const TComponent* button, TButtonLayout value) {
+  if (static_cast<int>(value) < blGlyphLeft || static_cast<int>(value) > blGlyphBottom)
+    throw EConvertError(Describe(button) + ": " + std::to_string(static_cast<int>(value)) +
+                        " is not a TButtonLayout value");
+}
+
+void CheckMargin(const TComponent* button, int value) {
+  if (value < -1)
+    throw EInvalidOperation(Describe(button) + ": Margin must be -1 or more, not " + std::to_string(value));
+}
+
 }  // namespace
 
 // ---- The glyph strip ----
@@ -142,17 +154,14 @@ void TBitBtn::SetKind(TBitBtnKind value) {
 }
 
 void TBitBtn::SetLayout(TButtonLayout value) {
-  if (static_cast<int>(value) < blGlyphLeft || static_cast<int>(value) > blGlyphBottom)
-    throw EConvertError(Describe(this) + ": " + std::to_string(static_cast<int>(value)) +
-                        " is not a TButtonLayout value");
+  CheckLayout(this, value);
   if (value == FLayout) return;
   FLayout = value;
   Invalidate();
 }
 
 void TBitBtn::SetMargin(int value) {
-  if (value < -1)
-    throw EInvalidOperation(Describe(this) + ": Margin must be -1 or more, not " + std::to_string(value));
+  CheckMargin(this, value);
   if (value == FMargin) return;
   FMargin = value;
   Invalidate();
@@ -292,17 +301,14 @@ void TSpeedButton::SetTransparent(bool value) {
 }
 
 void TSpeedButton::SetLayout(TButtonLayout value) {
-  if (static_cast<int>(value) < blGlyphLeft || static_cast<int>(value) > blGlyphBottom)
-    throw EConvertError(Describe(this) + ": " + std::to_string(static_cast<int>(value)) +
-                        " is not a TButtonLayout value");
+  CheckLayout(this, value);
   if (value == FLayout) return;
   FLayout = value;
   Invalidate();
 }
 
 void TSpeedButton::SetMargin(int value) {
-  if (value < -1)
-    throw EInvalidOperation(Describe(this) + ": Margin must be -1 or more, not " + std::to_string(value));
+  CheckMargin(this, value);
   if (value == FMargin) return;
   FMargin = value;
   Invalidate();
