@@ -282,7 +282,10 @@ TEST_F(CodeConverterTest, LibraryThatCannotLoadOrLacksFunctions) {
     std::string Source;  // what the file named Zublanguage.dll is
     const char* Message;
   };
-  const std::string runtime = GetModulePath(LoadLibrary("libkulrrt.so"));
+  // A real library without the two functions, and one that brings no copy
+  // of this process's own runtime with it.
+  const std::string runtime = GetModulePath(LoadLibrary("libpugixml.so.1"));
+  ASSERT_FALSE(runtime.empty());
   for (const TCase& c : {TCase{"NotALibrary", "", "Load Library Zublanguage.dll Error!"},
                          TCase{"WithoutFunctions", runtime, "Get Library Procedure Address Error!"}}) {
     SCOPED_TRACE(c.Name);
