@@ -30,13 +30,6 @@ TCustomForm* FocusForm(const TControl* control) {
   return form != nullptr && form->Visible() ? form : nullptr;
 }
 
-// The code page typed text is in: the font's when it has double-byte
-// characters, otherwise GBK, the code page every text of this runtime is in.
-int EditorCodePage(const TFont& font) {
-  const int cp = font.CodePage();
-  return IsDBCSLeadByteEx(cp, 0x81) ? cp : 936;
-}
-
 // Removes the last whole character of text (a double-byte one as a unit).
 void DeleteLastChar(AnsiString& text, int codePage) {
   if (text.empty()) return;
@@ -1387,7 +1380,7 @@ void TCustomTreeView::KeyPress(char& key) {
   }
   const auto byte = static_cast<unsigned char>(key);
   if (byte == 8)
-    DeleteLastChar(FEditorText, EditorCodePage(*Font()));
+    DeleteLastChar(FEditorText, EditCodePage(*Font()));
   else if (byte >= 32 || byte == '\t')
     FEditorText.push_back(key);
   key = 0;

@@ -4,6 +4,7 @@
 #include <exception>
 #include <string>
 
+#include "platform/rtl/FlagScope.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/ClassBuilder.h"
 
@@ -39,19 +40,6 @@ public:
 
 private:
   std::exception_ptr FError;
-};
-
-// Sets a flag for the lifetime of the guard, also when an exception leaves.
-class TFlagGuard {
-public:
-  explicit TFlagGuard(bool& flag) : FFlag(flag), FOld(flag) { FFlag = true; }
-  ~TFlagGuard() { FFlag = FOld; }
-  TFlagGuard(const TFlagGuard&) = delete;
-  TFlagGuard& operator=(const TFlagGuard&) = delete;
-
-private:
-  bool& FFlag;
-  bool FOld;
 };
 
 }  // namespace
@@ -352,7 +340,7 @@ void TControl::ParentFontChanged() {
   if (!FParentFont || FParent == nullptr) return;
   // Assign raises the font's OnChange (and so FontChanged) only when the
   // parent's font differs; the flag keeps ParentFont set meanwhile.
-  TFlagGuard taking(FTakingParentFont);
+  TFlagScope taking(FTakingParentFont);
   FFont->Assign(FParent->Font());
 }
 
@@ -840,7 +828,7 @@ void TWinControl::AlignControl(TControl* control) {
     FAlignPending = true;
     return;
   }
-  TFlagGuard aligning(FAligning);
+  TFlagScope aligning(FAligning);
   TRect rect = ClientRect();
   AdjustClientRect(rect);
   AlignControls(control, rect);

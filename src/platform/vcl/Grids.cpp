@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/rtl/CodePage.h"
+#include "platform/rtl/FlagScope.h"
 #include "platform/vcl/ClassBuilder.h"
 #include "platform/vcl/Forms.h"
 
@@ -18,19 +19,6 @@ AnsiString GridName(const TComponent* grid) {
 }
 
 AnsiString Num(int value) { return std::to_string(value); }
-
-// Restores a flag when the scope ends, whatever way it ends.
-class TFlagScope {
-public:
-  explicit TFlagScope(bool& flag) : FFlag(flag), FOld(flag) { flag = true; }
-  ~TFlagScope() { FFlag = FOld; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
-private:
-  bool& FFlag;
-  bool FOld;
-};
 
 }  // namespace
 
@@ -131,8 +119,7 @@ void TInplaceEdit::SetSel(int start, int length) {
 int TInplaceEdit::TextCodePage() const {
   // The text is in the font's code page; GBK when that has no double-byte
   // characters, as the forms' texts are.
-  const int cp = Font()->CodePage();
-  return IsDBCSLeadByteEx(cp, 0x81) ? cp : 936;
+  return EditCodePage(*Font());
 }
 
 int TInplaceEdit::CharStartBefore(int pos) const {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/rtl/CodePage.h"
+#include "platform/rtl/FlagScope.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/ClassBuilder.h"
 #include "platform/vcl/TextMetrics.h"
@@ -34,18 +35,6 @@ void MergeSort(std::vector<TListItem*>& items, const std::function<int(TListItem
 }
 
 AnsiString IntText(int64_t value) { return AnsiString(std::to_string(value)); }
-
-// Sets a flag for the length of a scope, whatever leaves it.
-class TFlagScope {
-public:
-  explicit TFlagScope(bool& flag) : FFlag(flag) { FFlag = true; }
-  ~TFlagScope() { FFlag = false; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
-private:
-  bool& FFlag;
-};
 
 }  // namespace
 

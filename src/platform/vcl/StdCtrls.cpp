@@ -10,6 +10,7 @@
 
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FlagScope.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/ClassBuilder.h"
 #include "platform/vcl/TextMetrics.h"
@@ -1383,21 +1384,6 @@ protected:
 private:
   TCustomComboBox& FCombo;
 };
-
-namespace {
-// Sets a flag for a scope.
-class TFlagScope {
-public:
-  explicit TFlagScope(bool& flag) : FFlag(flag), FOld(flag) { flag = true; }
-  ~TFlagScope() { FFlag = FOld; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
-private:
-  bool& FFlag;
-  bool FOld;
-};
-}  // namespace
 
 TCustomComboBox::TCustomComboBox(TComponent* owner)
     : TWinControl(owner), FItems(std::make_unique<TControlItems>(static_cast<TControlItems::IOwner&>(*this))) {
